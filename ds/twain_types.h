@@ -1,11 +1,14 @@
 // TWAIN values and structures as this source exchanges them with the source
 // manager and the application. Build 4.12 uses natural 4-byte alignment
 // (TW_IDENTITY is 160 bytes); build 4.12X uses the packed layout of the TWAIN
-// definition (156 bytes). DS_PACKED selects the latter; every structure here
+// definition (156 bytes). DS_PACKED (by default DS_BUILD_X) selects the latter; every structure here
 // is declared once and the compiler lays it out for the build.
 #pragma once
 #include <stdint.h>
 
+#if !defined(DS_PACKED) && defined(DS_BUILD_X)
+#define DS_PACKED DS_BUILD_X
+#endif
 #ifndef DS_PACKED
 #define DS_PACKED 0
 #endif
