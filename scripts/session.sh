@@ -16,6 +16,10 @@ if [ -z "${DISPLAY:-}" ]; then
   done
 fi
 wineserver -p 2>/dev/null || true
+# The first Wine program starts the prefix's background services, which then
+# stay with the persistent server. Start them here, away from any test's
+# output pipe: a test runner would otherwise wait on them for its output.
+timeout 120 wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1 || true
 ds_session_end() {
   wineserver -k 2>/dev/null || true
   [ -n "$ds_xvfb_pid" ] && kill "$ds_xvfb_pid" 2>/dev/null || true
