@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <string.h>
 #include <memory>
+#include "sim/sim_control.h"
 #include "tests/support/msgbox_capture.h"
 #include "tests/support/source_session.h"
 
@@ -234,6 +235,64 @@ TEST_F(SourceStates, CloseAndReopenLoadsTheAspiLibraryAgain)
     EXPECT_EQ(GetModuleHandleA("WNASPI32.DLL"), nullptr);
     ASSERT_EQ(ds().open(), TWRC_SUCCESS);
     EXPECT_NE(GetModuleHandleA("WNASPI32.DLL"), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+#if DS_MODEL_600
+const char kScannerConfig[] = "model=QS71B0";
+#else
+const char kScannerConfig[] = "model=QS52D0";
+#endif
+
+// The simulated scanner of this build's model on the bus for one test; the
+// other tests run with an empty bus.
+class WithScanner : public SourceStates {
+protected:
+    void SetUp() override
+    {
+        aspi = LoadLibraryA("wnaspi32.dll");
+        ASSERT_NE(aspi, nullptr);
+        configure = reinterpret_cast<SimConfigureFn>(
+            reinterpret_cast<void *>(GetProcAddress(aspi, "Sim_Configure")));
+        ASSERT_NE(configure, nullptr) << "the simulator must stand in for ASPI";
+        ASSERT_EQ(configure(kScannerConfig), 0);
+        SourceStates::SetUp();
+    }
+    void TearDown() override
+    {
+        session.reset();
+        if (configure != nullptr)
+            configure("adapters=0");
+        if (aspi != nullptr)
+            FreeLibrary(aspi);
+    }
+    HMODULE aspi = nullptr;
+    SimConfigureFn configure = nullptr;
+};
+
+TEST_F(WithScanner, EnableWithoutDialogSavesSettingsAndAnnouncesTheTransfer)
+{
+    ASSERT_EQ(ds().open(), TWRC_SUCCESS);
+    EXPECT_EQ(ReadWholeFile(SettingsFilePath()), "") << "opening saves nothing";
+    ASSERT_EQ(ds().enable(0), TWRC_SUCCESS);
+    ASSERT_EQ(ds().sent.size(), 1u);
+    EXPECT_EQ(ds().sent[0].msg, MSG_XFERREADY);
+    EXPECT_EQ(ds().sent[0].originId, 42u);
+    EXPECT_EQ(ds().sent[0].destId, 7u);
+    // State 6: enabling again is out of sequence, disabling is accepted.
+    EXPECT_EQ(ds().enable(0), TWRC_FAILURE);
+    ExpectOneBox(std::string("General failure in response to MSG_ENABLEDS.  ") + kSeqError);
+    EXPECT_EQ(ds().disable(), TWRC_SUCCESS);
+
+    char value[32];
+    GetPrivateProfileStringA(ProductSection(), "Resolution", "", value, sizeof value, "QSXXXX.INI");
+    EXPECT_STREQ(value, "300");
+    GetPrivateProfileStringA(ProductSection(), "I/O ADDR", "", value, sizeof value, "QSXXXX.INI");
+    EXPECT_STREQ(value, "25");
+    EXPECT_EQ(ReadWholeFile(MapFilePath()).size(), 3114u);
 }
 
 } // namespace
