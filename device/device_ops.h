@@ -9,6 +9,10 @@ enum { INTERFACE_TABLE_SIZE = 28 };
 
 extern const uint16_t InterfaceTable[INTERFACE_TABLE_SIZE];
 
+// Device state shared by the operations.
+extern uint16_t CurrentAddressCode;   // set by every Dev_Open
+extern uint16_t DeviceLineLength;     // bytes per line of one colour plane
+
 int Dev_Open(uint16_t code);
 int Dev_Find(uint8_t length, const char *text);
 int Dev_Inquiry(uint8_t *record);

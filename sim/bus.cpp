@@ -295,6 +295,16 @@ void BusConfigure(const SimConfig &cfg)
 
 void BusAmend(const SimConfig &cfg) { TheBus().cfg = cfg; }
 
+int BusFinishHung(uint8_t status)
+{
+    Bus &bus = TheBus();
+    int count = int(bus.hung.size());
+    for (void *srb : bus.hung)
+        static_cast<SRB_Header *>(srb)->SRB_Status = status;
+    bus.hung.clear();
+    return count;
+}
+
 const SimConfig &BusConfig() { return TheBus().cfg; }
 
 void BusReset()

@@ -12,6 +12,8 @@ void BusConfigure(const SimConfig &cfg);  // new configuration, then BusReset
 void BusAmend(const SimConfig &cfg);      // new configuration, state kept
 const SimConfig &BusConfig();
 void BusReset();
+// Ends every request a hang fault holds with the given status; returns how many.
+int BusFinishHung(uint8_t status);
 void BusSetInitFailed(bool failed);       // GetASPI32SupportInfo reports it
 
 uint32_t BusSupportInfo();

@@ -18,6 +18,9 @@
 //        -1 out of range.
 //   int  Sim_LastScan(ChartWindow *window, ChartTone *tone)  window and tone
 //        table of the last SCAN that had image data: 0, or -1 if none yet.
+//   int  Sim_FinishHung(int status)        ends every request a hang fault
+//        holds with that SRB status (SS_COMP: the command completed late);
+//        returns how many there were.
 //
 // At the first call of any export the DLL configures itself from the file
 // named by QS_SIM_CONFIG_FILE and then the text of QS_SIM_CONFIG, unless
@@ -63,3 +66,4 @@ typedef int(SIM_CDECL *SimLogCountFn)(void);
 typedef int(SIM_CDECL *SimLogEntryFn)(int index, SimLogEntry *out);
 typedef int(SIM_CDECL *SimLogPayloadFn)(int index, void *out, int capacity);
 typedef int(SIM_CDECL *SimLastScanFn)(ChartWindow *window, ChartTone *tone);
+typedef int(SIM_CDECL *SimFinishHungFn)(int status);

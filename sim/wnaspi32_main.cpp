@@ -134,6 +134,12 @@ int __cdecl Sim_LogPayload(int index, void *out, int capacity)
     return BusLogPayload(index, out, capacity);
 }
 
+int __cdecl Sim_FinishHung(int status)
+{
+    EnsureConfigured();
+    return BusFinishHung(uint8_t(status));
+}
+
 int __cdecl Sim_LastScan(ChartWindow *window, ChartTone *tone)
 {
     EnsureConfigured();
