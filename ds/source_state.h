@@ -14,6 +14,7 @@ extern TW_UINT16 ConditionCode;         // reported and cleared by DAT_STATUS
 extern TW_UINT16 LastTransferResult;
 extern bool SampleAppMode;
 extern TW_UINT16 PixelTypeList[PIXEL_TYPE_SLOTS];
+extern int32_t LayoutUnit;              // ICAP_UNITS: 0 inches, 1 centimetres, other pixels
 
 extern HINSTANCE LibraryInstance;
 extern HWND MainDialog;                 // modeless main dialog, 0 when none
