@@ -1,4 +1,4 @@
-// Triplets whose handlers the source does not offer yet: transfer set-up, image information and layout, and the transfers. They
+// The image transfers, which the source does not offer yet. They
 // fail as an unknown protocol would, quietly, so an application can go on.
 #include "ds/source_state.h"
 #include "ds/triplets.h"
@@ -9,12 +9,6 @@ static TW_UINT16 NotOffered(const TripletCall &)
     return TWRC_FAILURE;
 }
 
-TW_UINT16 HandlePendingXfers(const TripletCall &call) { return NotOffered(call); }
-TW_UINT16 HandleSetupMemXfer(const TripletCall &call) { return NotOffered(call); }
-TW_UINT16 HandleSetupFileXfer(const TripletCall &call) { return NotOffered(call); }
-TW_UINT16 HandleXferGroup(const TripletCall &call) { return NotOffered(call); }
-TW_UINT16 HandleImageInfo(const TripletCall &call) { return NotOffered(call); }
-TW_UINT16 HandleImageLayout(const TripletCall &call) { return NotOffered(call); }
 TW_UINT16 HandleImageMemXfer(const TripletCall &call) { return NotOffered(call); }
 TW_UINT16 HandleImageNativeXfer(const TripletCall &call) { return NotOffered(call); }
 TW_UINT16 HandleImageFileXfer(const TripletCall &call) { return NotOffered(call); }
