@@ -7,6 +7,7 @@
 #include "ds/failure.h"
 #include "ds/source_state.h"
 #include "ds/triplets.h"
+#include "scan/progress_box.h"
 #include "scan/temp_files.h"
 #include "ui/scan_settings.h"
 #include "ui/settings_store.h"
@@ -83,6 +84,8 @@ TW_UINT16 DisableSource(const TW_USERINTERFACE &ui)
 
 void EndDialogSession()
 {
+    // Transfers without the dialog show a progress box too.
+    ProgressEnd();
     if (MainDialog != nullptr) {
         if (ScannerPresent() && !MainDialogWithoutScanner)
             Dev_EndScan();

@@ -51,6 +51,8 @@
 #define IDS_CAPTION_PRESCAN         76
 #define IDS_CAPTION_ZOOM            77
 #define IDS_PROGRESS_ESC            130 /* message line of the progress box */
+#define IDC_PROGRESS_MESSAGE        801 /* static text of dialog 800 */
+#define IDC_PROGRESS_BAR            802 /* frame the bar is painted inside */
 
 /* ---- Number entry ---- */
 #define IDS_INVALID_VALUE           78
@@ -154,6 +156,37 @@
 /* ---- Bitmaps: prescan length marker ---- */
 #define IDB_MARKER_DRAGGED          622
 #define IDB_MARKER                  623
+
+/* ---- Bitmaps: faces of the tone buttons (buttons.rc, make_buttons.py) ---- */
+/* 32 x 32, 16 colours: up face at the even id, pressed face at the odd id. */
+#define IDB_FLIP                    630 /* flip button, Flip 0 */
+#define IDB_FLIP_PRESSED            631
+#define IDB_FLIP_MIRRORED           632 /* flip button, Flip 1 */
+#define IDB_FLIP_MIRRORED_PRESSED   633
+#define IDB_INVERT                  640 /* invert button, Invert 0 */
+#define IDB_INVERT_PRESSED          641
+#define IDB_INVERT_INVERTED         642 /* invert button, Invert 1 */
+#define IDB_INVERT_INVERTED_PRESSED 643
+#define IDB_BRIGHTNESS              650 /* brightness and contrast dialog */
+#define IDB_BRIGHTNESS_PRESSED      651
+#define IDB_CURVE_SMOOTH            660 /* curve dialog; smooth curve mode */
+#define IDB_CURVE_SMOOTH_PRESSED    661
+#define IDB_CURVE_RESET             662 /* curve reset */
+#define IDB_CURVE_RESET_PRESSED     663
+#define IDB_CURVE_SEGMENTS          664 /* straight segments mode */
+#define IDB_CURVE_SEGMENTS_PRESSED  665
+#define IDB_CURVE_GAMMA             666 /* gamma mode */
+#define IDB_CURVE_GAMMA_PRESSED     667
+#define IDB_LEVELS                  670 /* levels dialog */
+#define IDB_LEVELS_PRESSED          671
+#define IDB_LEVEL_HIGHLIGHT         672 /* 8 x 8 markers of the levels dialog */
+#define IDB_LEVEL_MIDTONE           673
+#define IDB_LEVEL_SHADOW            674
+#define IDB_BALANCE                 680 /* colour balance dialog */
+#define IDB_BALANCE_PRESSED         681
+#define IDB_HUESAT                  690 /* hue and saturation dialog */
+#define IDB_HUESAT_PRESSED          691
+/* ---- end of tone button faces ---- */
 
 /* ---- Dialog templates ---- */
 #define IDD_MAIN                    700

@@ -18,7 +18,8 @@ bool Simulator::Attach()
     first = 0;
     return AspiLoaded() && Take(configure, "Sim_Configure") && Take(reset, "Sim_Reset") &&
            Take(logCount, "Sim_LogCount") && Take(logEntry, "Sim_LogEntry") &&
-           Take(logPayload, "Sim_LogPayload") && Take(finishHung, "Sim_FinishHung");
+           Take(logPayload, "Sim_LogPayload") && Take(finishHung, "Sim_FinishHung") &&
+           Take(lastScan, "Sim_LastScan");
 }
 
 std::vector<SimLogEntry> Simulator::Log() const

@@ -12,6 +12,7 @@ struct Simulator {
     SimLogEntryFn logEntry = nullptr;
     SimLogPayloadFn logPayload = nullptr;
     SimFinishHungFn finishHung = nullptr;
+    SimLastScanFn lastScan = nullptr;
 
     bool Attach();                         // after AspiLoad()
     // Requests from here on are what Log() and Payload() see; the
