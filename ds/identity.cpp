@@ -39,6 +39,7 @@ TW_UINT16 CloseSource()
     } else {
         rc = FailTriplet(TWCC_SEQERROR, FAIL_CLOSEDS);
     }
+    ReleaseMemoryTransferBuffer();
     AspiUnload();
     return rc;
 }

@@ -32,3 +32,5 @@ TW_UINT16 HandleImageFileXfer(const TripletCall &call);
 // Ends a progress box, the scanner's job and the main dialog, as closing and
 // disabling the source both do.
 void EndDialogSession();
+// Frees the buffer a memory transfer lent the application.
+void ReleaseMemoryTransferBuffer();

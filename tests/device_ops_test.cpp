@@ -150,8 +150,9 @@ TEST_F(DeviceOps, FindSkipsTargetsThatAreNotScannersOrNameAnotherModel)
         ASSERT_EQ(sim.configure((std::string(OwnModelConfig()) + ";" + c.config).c_str()), 0);
         ASSERT_EQ(Dev_Open(0x0001), TRANSPORT_WIN32_ASPI);
         EXPECT_EQ(Dev_Find(6, ThisModel.identifier), c.expected);
-        if (c.expected == 0)
+        if (c.expected == 0) {
             EXPECT_EQ(AspiTarget.target, kScannerTarget);
+        }
     }
 }
 
