@@ -82,21 +82,23 @@ struct VersionScript {
     bool openAfterEscape = false;
 } Script;
 
+// The script starts once the dialog is up, however long that takes on a
+// loaded machine; the timer only fires inside the dialog's modal loop.
 void CALLBACK VersionStep(HWND, UINT, UINT_PTR, DWORD)
 {
-    switch (Script.tick++) {
-    case 0: {
+    if (Script.dialog == nullptr) {
         std::vector<HWND> dialogs = ThreadDialogs();
         if (dialogs.size() != 1)
-            break;
+            return;
         Script.dialog = dialogs[0];
         Script.title = WindowTextUtf8(Script.dialog);
         Script.texts = ChildTexts(Script.dialog);
         Script.centred = CentredOnScreen(Script.dialog);
         SaveScreenshot(Script.dialog, "version");
         PostKey(Script.dialog, VK_ESCAPE);
-        break;
+        return;
     }
+    switch (++Script.tick) {
     case 2:
         Script.openAfterEscape = IsWindow(Script.dialog) && IsWindowVisible(Script.dialog);
         PostKey(Script.dialog, VK_RETURN);
