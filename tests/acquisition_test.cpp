@@ -265,3 +265,25 @@ TEST_F(Acquisition, StripsDeliverTheImageAndRefuseWhatDoesNotFit)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Acquisition, GeometryIsWhatTheLoopsDeliverAtEveryResolutionModeAndSource)
+{
+    const uint16_t top = DS_MODEL_600 ? 9600 : 4800;
+    const uint16_t resolutions[] = {1, 22, 299, uint16_t(kOptical - 1), kOptical, uint16_t(kOptical + 1), 1200,
+                                    kMax, uint16_t(kMax + 1), uint16_t(top - 1), top};
+    for (int source : {SOURCE_REFLECTIVE, SOURCE_FEEDER, SOURCE_TRANSPARENCY})
+        for (int mode : {MODE_COLOUR, MODE_GREY, MODE_BW})
+            for (uint16_t r : resolutions) {
+                SCOPED_TRACE(testing::Message() << "source " << source << " mode " << mode << " dpi " << r);
+                // Small enough at the top resolution, large enough for a pixel at 1 dpi.
+                int size = r < 100 ? 200 : 3;
+                Settings(mode, r, r, source, size, size);
+                ScanAndCompare();
+                if (HasFatalFailure())
+                    return;
+            }
+}
+
+} // namespace
