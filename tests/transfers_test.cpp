@@ -261,8 +261,9 @@ protected:
             EXPECT_EQ(xfer.BytesWritten, xfer.Rows * stride);
             for (uint32_t r = 0; r < xfer.Rows; r++)
                 run.rows.insert(run.rows.end(), data + r * stride, data + r * stride + ImageGeometry.BytesPerLine);
-            if (!(flags & TWMF_DSOWNS) && !handleBuffer)
+            if (!(flags & TWMF_DSOWNS) && !handleBuffer) {
                 EXPECT_EQ(pointerBuffer[length], 0xEE) << "wrote past the application's buffer";
+            }
             if (handleBuffer || ((flags & TWMF_DSOWNS) && !(flags & TWMF_POINTER)))
                 GlobalUnlock(handleBuffer ? owned : xfer.Memory.TheMem);
             if (run.last != TWRC_SUCCESS)
