@@ -8,27 +8,29 @@ namespace {
 struct DispatchEntry {
     TW_UINT16 dat;
     TripletHandler handler;
+    bool takesData;    // the triplet passes a structure in pData
 };
 
 const DispatchEntry kControlTable[] = {
-    {DAT_IDENTITY, HandleIdentity},
-    {DAT_USERINTERFACE, HandleUserInterface},
-    {DAT_CAPABILITY, HandleCapability},
-    {DAT_STATUS, HandleStatus},
-    {DAT_PENDINGXFERS, HandlePendingXfers},
-    {DAT_SETUPMEMXFER, HandleSetupMemXfer},
-    {DAT_SETUPFILEXFER, HandleSetupFileXfer},
-    {DAT_XFERGROUP, HandleXferGroup},
-    {0, nullptr},
+    {DAT_IDENTITY, HandleIdentity, true},
+    {DAT_USERINTERFACE, HandleUserInterface, true},
+    {DAT_CAPABILITY, HandleCapability, true},
+    {DAT_STATUS, HandleStatus, true},
+    {DAT_PENDINGXFERS, HandlePendingXfers, true},
+    {DAT_SETUPMEMXFER, HandleSetupMemXfer, true},
+    {DAT_SETUPFILEXFER, HandleSetupFileXfer, true},
+    {DAT_XFERGROUP, HandleXferGroup, true},
+    {0, nullptr, false},
 };
 
+// The file transfer names its file beforehand and passes no data.
 const DispatchEntry kImageTable[] = {
-    {DAT_IMAGEINFO, HandleImageInfo},
-    {DAT_IMAGELAYOUT, HandleImageLayout},
-    {DAT_IMAGEMEMXFER, HandleImageMemXfer},
-    {DAT_IMAGENATIVEXFER, HandleImageNativeXfer},
-    {DAT_IMAGEFILEXFER, HandleImageFileXfer},
-    {0, nullptr},
+    {DAT_IMAGEINFO, HandleImageInfo, true},
+    {DAT_IMAGELAYOUT, HandleImageLayout, true},
+    {DAT_IMAGEMEMXFER, HandleImageMemXfer, true},
+    {DAT_IMAGENATIVEXFER, HandleImageNativeXfer, true},
+    {DAT_IMAGEFILEXFER, HandleImageFileXfer, false},
+    {0, nullptr, false},
 };
 
 bool FromOtherApplication(const TW_IDENTITY *origin)
@@ -58,9 +60,9 @@ TW_UINT16 Dispatch(const DispatchEntry *table, const TripletCall &call)
         ConditionCode = TWCC_BADPROTOCOL;
         return TWRC_FAILURE;
     }
-    // Every triplet this source knows takes a structure: a null one is the
-    // application's fault and must not reach a handler.
-    if (call.data == nullptr) {
+    // A null structure where one is due is the application's fault and must
+    // not reach a handler.
+    if (table->takesData && call.data == nullptr) {
         ConditionCode = TWCC_BADVALUE;
         return TWRC_FAILURE;
     }

@@ -49,8 +49,6 @@ protected:
     {
         ASSERT_TRUE(AttachLibrary(GetModuleHandleA(nullptr)));
         AspiUnload();
-        AspiLoad();
-        ASSERT_TRUE(sim.Attach());
         Configure("");
         ResetToneState();
         DecodeHueSatValues();
@@ -72,11 +70,7 @@ protected:
     }
     void Configure(const std::string &extra)
     {
-        ASSERT_EQ(sim.configure((std::string(OwnModelConfig()) + ";feeder=loaded;" + extra).c_str()), 0);
-        ScanSettings.InterfaceIndex = 25;
-        ScanSettings.Model = 0;
-        Identify(nullptr);
-        ASSERT_TRUE(ScannerPresent());
+        ASSERT_TRUE(IdentifySimulatedScanner(sim, "feeder=loaded;" + extra));
     }
     void Settings(int mode, uint16_t x, uint16_t y, int source, int width, int length)
     {

@@ -161,8 +161,8 @@ Bytes Application::TakeFile(const TW_IMAGEINFO &info, uint32_t bytesPerLine, boo
     lstrcpyA(setup.FileName, path);
     setup.Format = TWFF_BMP;
     EXPECT_EQ(session->call(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup), TWRC_SUCCESS);
-    char unused[4];
-    EXPECT_EQ(session->call(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, unused), TWRC_XFERDONE);
+    EXPECT_EQ(session->call(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, nullptr), TWRC_XFERDONE)
+        << "the file transfer passes no data";
     std::string file = ReadWholeFile(path);
     DeleteFileA(path);
     if (file.size() < 54)

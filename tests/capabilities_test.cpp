@@ -36,16 +36,7 @@ protected:
             GlobalFree(h);
         AspiUnload();
     }
-    void IdentifyScanner(const char *extra = "")
-    {
-        AspiLoad();
-        ASSERT_TRUE(sim.Attach());
-        ASSERT_EQ(sim.configure((std::string(OwnModelConfig()) + ";" + extra).c_str()), 0);
-        ScanSettings.InterfaceIndex = 25;
-        ScanSettings.Model = 0;
-        Identify(nullptr);
-        ASSERT_TRUE(ScannerPresent());
-    }
+    void IdentifyScanner(const char *extra = "") { ASSERT_TRUE(IdentifySimulatedScanner(sim, extra)); }
     TW_UINT16 Call(TW_UINT16 msg, TW_CAPABILITY &cap)
     {
         TripletCall call = {nullptr, DG_CONTROL, DAT_CAPABILITY, msg, &cap};

@@ -37,16 +37,7 @@ protected:
         AspiUnload();
         SourceState = 3;
     }
-    void IdentifyScanner(const char *extra = "")
-    {
-        AspiLoad();
-        ASSERT_TRUE(sim.Attach());
-        ASSERT_EQ(sim.configure((std::string(OwnModelConfig()) + ";" + extra).c_str()), 0);
-        ScanSettings.InterfaceIndex = 25;
-        ScanSettings.Model = 0;
-        Identify(nullptr);
-        ASSERT_TRUE(ScannerPresent());
-    }
+    void IdentifyScanner(const char *extra = "") { ASSERT_TRUE(IdentifySimulatedScanner(sim, extra)); }
     static TW_UINT16 Call(TripletHandler handler, TW_UINT16 msg, void *data)
     {
         TripletCall call = {nullptr, DG_CONTROL, 0, msg, data};

@@ -65,13 +65,7 @@ protected:
     {
         ASSERT_TRUE(AttachLibrary(GetModuleHandleA(nullptr)));
         AspiUnload();
-        AspiLoad();
-        ASSERT_TRUE(sim.Attach());
-        ASSERT_EQ(sim.configure((std::string(OwnModelConfig()) + ";chunk=3000").c_str()), 0);
-        ScanSettings.InterfaceIndex = 25;
-        ScanSettings.Model = 0;
-        Identify(nullptr);
-        ASSERT_TRUE(ScannerPresent());
+        ASSERT_TRUE(IdentifySimulatedScanner(sim, "chunk=3000"));
         ResetToneState();
         DecodeHueSatValues();
         Job = JobFlags();

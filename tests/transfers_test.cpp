@@ -29,13 +29,7 @@ protected:
     {
         ASSERT_TRUE(AttachLibrary(GetModuleHandleA(nullptr)));
         AspiUnload();
-        AspiLoad();
-        ASSERT_TRUE(sim.Attach());
-        ASSERT_EQ(sim.configure(OwnModelConfig()), 0);
-        ScanSettings.InterfaceIndex = 25;
-        ScanSettings.Model = 0;
-        Identify(nullptr);
-        ASSERT_TRUE(ScannerPresent());
+        ASSERT_TRUE(IdentifySimulatedScanner(sim));
         ResetToneState();
         DecodeHueSatValues();
         Job = JobFlags();

@@ -1,6 +1,8 @@
 #include "tests/support/simulator.h"
 #include <windows.h>
 #include "device/aspi_library.h"
+#include "device/identify.h"
+#include "ui/scan_settings.h"
 
 namespace {
 
@@ -47,4 +49,18 @@ const char *OwnModelConfig()
 #else
     return "model=QS52D0";
 #endif
+}
+
+bool IdentifySimulatedScanner(Simulator &sim, const std::string &extra)
+{
+    if (!AspiLoaded())
+        AspiLoad();
+    if (!sim.Attach())
+        return false;
+    if (sim.configure((std::string(OwnModelConfig()) + ";" + extra).c_str()) != 0)
+        return false;
+    ScanSettings.InterfaceIndex = 25;
+    ScanSettings.Model = 0;
+    Identify(nullptr);
+    return ScannerPresent();
 }

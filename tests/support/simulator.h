@@ -2,6 +2,7 @@
 // through the same path the source uses and gives the test the simulator's
 // controls.
 #pragma once
+#include <string>
 #include <vector>
 #include "sim/sim_control.h"
 
@@ -25,3 +26,8 @@ struct Simulator {
 
 // The scanner of this build's model, as the configuration text names it.
 const char *OwnModelConfig();
+
+// Puts the scanner of this build's model, configured further by `extra`, on
+// the simulated bus, binds ASPI as the source does (when not yet bound) and
+// identifies it. False when any step fails.
+bool IdentifySimulatedScanner(Simulator &sim, const std::string &extra = "");

@@ -66,6 +66,24 @@ TW_UINT16 LinkStatus(Link *link, bool ofManager, TW_UINT16 *cc)
     return rc;
 }
 
+TW_UINT16 LinkReport(Link *link, const char *key, TW_UINT16 rc, bool ofManager)
+{
+    Report("%s: rc=%u (%s)", key, rc, ReturnCodeName(rc));
+    if (rc == TWRC_FAILURE)
+        LinkReportStatus(link, ofManager);
+    return rc;
+}
+
+void LinkReportStatus(Link *link, bool ofManager)
+{
+    TW_UINT16 cc = 0;
+    TW_UINT16 src = LinkStatus(link, ofManager, &cc);
+    if (src == TWRC_SUCCESS)
+        Report("status: cc=%u (%s)", cc, ConditionCodeName(cc));
+    else
+        Report("status: rc=%u (%s)", src, ReturnCodeName(src));
+}
+
 TW_UINT16 LinkProcessEvent(Link *link, MSG *msg)
 {
     TW_EVENT event = {};

@@ -49,6 +49,11 @@ TW_UINT16 LinkCloseSource(Link *link);
 TW_UINT16 LinkCall(Link *link, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data);
 // Condition code after a failure: of the source, or of the manager itself.
 TW_UINT16 LinkStatus(Link *link, bool ofManager, TW_UINT16 *cc);
+// Prints "key: rc=N (NAME)" and, after a failure, the condition code
+// ("status: cc=N (NAME)"). Returns rc.
+TW_UINT16 LinkReport(Link *link, const char *key, TW_UINT16 rc, bool ofManager);
+// Only the condition code line, after a failure reported otherwise.
+void LinkReportStatus(Link *link, bool ofManager);
 // Passes one window message through MSG_PROCESSEVENT. Returns the TWAIN
 // return code; the source's event, if the message carried one, is queued.
 TW_UINT16 LinkProcessEvent(Link *link, MSG *msg);

@@ -1,7 +1,9 @@
 // acquire / acquirex: a TWAIN application for the command line that drives
 // one source through a session and reports every step, one line each:
-//   identity: ... / opends: rc=0 (SUCCESS) / state: 4 / enableds: rc=0 ... /
-//   event: MSG_XFERREADY / disableds: ... / closeds: ... / result: exit=0
+//   identity: ... / opends: rc=0 (SUCCESS) / state: 4 / negotiated: ... /
+//   enableds: rc=0 ... / event: MSG_XFERREADY / imageinfo: ... /
+//   transfer: ... / bmp: ... / pendingxfers: ... / disableds: ... /
+//   closeds: ... / result: exit=0
 // acquire uses the natural structure layout of build 4.12, acquirex the
 // packed layout of build 4.12X (and Wine's source manager, which shares it).
 #include <windows.h>
@@ -42,6 +44,8 @@ const char *OptionErrorText(int rc)
         return "takes no value:";
     case OPT_MISSING_DS:
         return "required:";
+    case OPT_CONFLICT:
+        return "not possible:";
     default:
         return "error in";
     }
@@ -49,21 +53,27 @@ const char *OptionErrorText(int rc)
 
 void PrintHelp()
 {
-    static char options[4096];
+    static char options[16384];
     OptionsHelp(options, sizeof options);
     Report("usage: %s --ds PATH [options]\nstructure layout: %s\noptions:", kToolName, kLayout);
     ReportText(options);
     ReportText("exit codes:\n"
-               "  0  the expected event (MSG_XFERREADY or MSG_CLOSEDSREQ) came, the source was\n"
-               "     disabled and closed\n"
-               "  1  bad command line\n"
+               "  0  the expected event (MSG_XFERREADY or MSG_CLOSEDSREQ) came, the images\n"
+               "     asked for were taken and written, the source was disabled and closed\n"
+               "  1  bad command line, or options the source cannot serve (transparency)\n"
                "  2  the source, TWAIN32.DLL / TWAIN_32.DLL or an entry point not found,\n"
                "     or the source not listed by the manager\n"
                "  3  MSG_OPENDS, MSG_ENABLEDS (without a close request), MSG_DISABLEDS or\n"
                "     MSG_CLOSEDS failed\n"
-               "  4  no event from the source within --timeout\n"
+               "  4  no event from the source within --timeout, or --timeout reached while\n"
+               "     the source still had pages\n"
                "  5  an event other than --expect asked for\n"
-               "  6  a call into the source or manager did not return (--timeout + 10 s)\n");
+               "  6  a call into the source or manager did not return (--timeout + 10 s)\n"
+               "  7  negotiation: a value the source does not offer or refused to set, a\n"
+               "     document source it cannot serve, or an image of another pixel type\n"
+               "  8  DAT_IMAGEINFO or the transfer failed or was cancelled, or the image or\n"
+               "     its strips were not what the source had described\n"
+               "  9  the BMP file could not be written or read back\n");
 }
 
 int ParseCommandLine(Options *opt, int argc, char **argv)

@@ -62,15 +62,20 @@ void ReportText(const char *utf8)
 
 void QuoteCp932(const char *text, int maxBytes, char *out, int outSize)
 {
+    char utf8[3 * 1024 + 1];
+    Cp932ToUtf8(text, maxBytes, utf8, sizeof utf8);
+    AppendEscaped(utf8, out, outSize);
+}
+
+void Cp932ToUtf8(const char *text, int maxBytes, char *out, int outSize)
+{
     int length = 0;
     while (length < maxBytes && text[length] != '\0')
         ++length;
     wchar_t wide[1024];
-    char utf8[3 * 1024 + 1];
     int w = MultiByteToWideChar(932, 0, text, length, wide, 1024);
-    int u = WideCharToMultiByte(CP_UTF8, 0, wide, w, utf8, sizeof utf8 - 1, nullptr, nullptr);
-    utf8[u > 0 ? u : 0] = '\0';
-    AppendEscaped(utf8, out, outSize);
+    int u = WideCharToMultiByte(CP_UTF8, 0, wide, w, out, outSize - 1, nullptr, nullptr);
+    out[u > 0 ? u : 0] = '\0';
 }
 
 const char *ReturnCodeName(TW_UINT16 rc)
@@ -78,6 +83,16 @@ const char *ReturnCodeName(TW_UINT16 rc)
     static const char *const names[] = {"SUCCESS", "FAILURE",    "CHECKSTATUS", "CANCEL",
                                         "DSEVENT", "NOTDSEVENT", "XFERDONE",    "ENDOFLIST"};
     return rc < sizeof names / sizeof names[0] ? names[rc] : "?";
+}
+
+const char *ConditionCodeName(TW_UINT16 cc)
+{
+    static const char *const names[] = {"SUCCESS",        "BUMMER",   "LOWMEMORY",
+                                        "NODS",           "MAXCONNECTIONS",
+                                        "OPERATIONERROR", "BADCAP",   "?",
+                                        "?",              "BADPROTOCOL",
+                                        "BADVALUE",       "SEQERROR"};
+    return cc < sizeof names / sizeof names[0] ? names[cc] : "?";
 }
 
 const char *MessageName(TW_UINT16 msg)

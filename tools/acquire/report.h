@@ -13,8 +13,12 @@ void ReportText(const char *utf8);
 // characters written as \xNN. At most maxBytes input bytes are read; stops at NUL.
 void QuoteCp932(const char *text, int maxBytes, char *out, int outSize);
 
+// The same conversion without quoting, for file paths.
+void Cp932ToUtf8(const char *text, int maxBytes, char *out, int outSize);
+
 const char *ReturnCodeName(TW_UINT16 rc);
 const char *MessageName(TW_UINT16 msg);
+const char *ConditionCodeName(TW_UINT16 cc);
 
 // Prints an identity as one line under the given key, and a warning when
 // it looks laid out for the other structure packing (a 4.12 source read

@@ -1,7 +1,11 @@
 #include "acquire/session.h"
 #include <windows.h>
+#include <stdio.h>
 #include "acquire/link.h"
+#include "acquire/negotiate.h"
+#include "acquire/out_path.h"
 #include "acquire/report.h"
+#include "acquire/transfer.h"
 #include "acquire/watchdog.h"
 
 namespace {
@@ -13,6 +17,7 @@ struct Session {
     int state;          // TWAIN state of the source as far as the tool knows
     TW_UINT16 event;    // the source's event that ended the wait; MSG_NULL for none
     unsigned long deadline;
+    char out[MAX_PATH]; // --out as a Windows path; empty without --out
 };
 
 void SetState(Session *s, int state)
@@ -24,16 +29,7 @@ void SetState(Session *s, int state)
 // Reports a triplet's result; after a failure also the condition code.
 TW_UINT16 ReportStep(Session *s, const char *key, TW_UINT16 rc, bool ofManager)
 {
-    Report("%s: rc=%u (%s)", key, rc, ReturnCodeName(rc));
-    if (rc == TWRC_FAILURE) {
-        TW_UINT16 cc = 0;
-        TW_UINT16 src = LinkStatus(&s->link, ofManager, &cc);
-        if (src == TWRC_SUCCESS)
-            Report("status: cc=%u", cc);
-        else
-            Report("status: rc=%u (%s)", src, ReturnCodeName(src));
-    }
-    return rc;
+    return LinkReport(&s->link, key, rc, ofManager);
 }
 
 HWND CreateAppWindow()
@@ -110,11 +106,10 @@ bool OpenSource(Session *s)
     return true;
 }
 
-// Capability negotiation (mode, resolution, area, document source,
-// transfer mechanism) belongs here, in state 4 before the source is enabled.
-int Negotiate(Session *)
+int Negotiate(Session *s)
 {
-    return EXIT_OK;
+    WatchdogNote("negotiation");
+    return NegotiateValues(&s->link, s->opt);
 }
 
 int Enable(Session *s)
@@ -136,14 +131,127 @@ int Enable(Session *s)
     return EXIT_TRIPLET;
 }
 
-// State 6: the image transfers go here (DAT_IMAGEINFO, then a native,
-// memory or file transfer into a BMP file, then DAT_PENDINGXFERS /
-// MSG_ENDXFER until no image is pending). Until they exist the tool goes
-// straight on to disable the source.
-int Transfer(Session *)
+// DAT_PENDINGXFERS with MSG_ENDXFER (after an image the source started) or
+// MSG_RESET; returns the count of images still pending, 0 after a failure.
+TW_UINT16 EndImage(Session *s, TW_UINT16 msg, bool *ok)
 {
-    Report("transfer: none");
+    TW_PENDINGXFERS pending = {};
+    WatchdogNote("DAT_PENDINGXFERS");
+    TW_UINT16 rc = LinkCall(&s->link, DG_CONTROL, DAT_PENDINGXFERS, msg, &pending);
+    char key[64];
+    snprintf(key, sizeof key, "pendingxfers: %s Count=%u",
+             msg == MSG_ENDXFER ? "MSG_ENDXFER" : "MSG_RESET", pending.Count);
+    *ok = ReportStep(s, key, rc, false) == TWRC_SUCCESS;
+    TW_UINT16 count = *ok && msg == MSG_ENDXFER ? pending.Count : 0;
+    SetState(s, count != 0 ? 6 : 5);
+    return count;
+}
+
+// Discards what the source still has pending.
+int ResetPending(Session *s)
+{
+    bool ok;
+    EndImage(s, MSG_RESET, &ok);
+    return ok ? EXIT_OK : EXIT_TRANSFER;
+}
+
+// The negotiated pixel type holds when the values were set again after
+// MSG_XFERREADY; otherwise the source's saved settings may rightly differ.
+int CheckImageAgainstOptions(Session *s, const TW_IMAGEINFO &info)
+{
+    const Options *opt = s->opt;
+    bool reapplied = ReapplyWanted(opt);
+    if (opt->mode != MODE_UNSET && info.PixelType != PixelTypeOf(opt->mode)) {
+        Report("%s: DAT_IMAGEINFO reports %s, --mode asked for %s%s",
+               reapplied ? "error" : "note", PixelTypeName(info.PixelType),
+               PixelTypeName(PixelTypeOf(opt->mode)),
+               reapplied ? "" : " (values set before MSG_ENABLEDS may be replaced; see --reapply)");
+        if (reapplied)
+            return EXIT_NEGOTIATION;
+    }
+    if (opt->xResolution != 0 && (info.XResolution.Whole != opt->xResolution ||
+                                  info.YResolution.Whole != opt->yResolution))
+        Report("note: DAT_IMAGEINFO reports %d x %d dpi, --resolution asked for %d x %d",
+               info.XResolution.Whole, info.YResolution.Whole, opt->xResolution,
+               opt->yResolution);
     return EXIT_OK;
+}
+
+const char *PageOutPath(Session *s, int page, char *path, int pathSize)
+{
+    if (s->out[0] == '\0')
+        return nullptr;
+    if (s->opt->pages == 1)
+        return s->out;
+    if (!PagePath(s->out, page, path, pathSize))
+        return nullptr;
+    return path;
+}
+
+// One page: image information, the transfer, and MSG_ENDXFER or MSG_RESET.
+int TakePage(Session *s, int page, TW_UINT16 *pending)
+{
+    char path[MAX_PATH];
+    ImageTransfer t = {};
+    t.outPath = PageOutPath(s, page, path, sizeof path);
+    t.rc = TWRC_FAILURE;
+    Report("page: %d", page);
+    if (s->out[0] != '\0' && t.outPath == nullptr) {
+        Report("error: --out: no room for the page number");
+        *pending = 0;
+        ResetPending(s);
+        return EXIT_OUTPUT;
+    }
+    int code = ReadImageInfo(&s->link, &t);
+    if (code == EXIT_OK)
+        code = CheckImageAgainstOptions(s, t.info);
+    if (code == EXIT_OK)
+        code = TakeImage(&s->link, s->opt, &t);
+    bool started = t.rc == TWRC_XFERDONE || t.rc == TWRC_CANCEL || t.rc == TWRC_SUCCESS;
+    if (started)
+        SetState(s, 7);
+    bool ok;
+    *pending = EndImage(s, started ? MSG_ENDXFER : MSG_RESET, &ok);
+    if (code == EXIT_OK && !ok)
+        code = EXIT_TRANSFER;
+    return code;
+}
+
+// State 6: every page the options ask for while the source has more.
+int Transfer(Session *s)
+{
+    const Options *opt = s->opt;
+    if (opt->xfer == XFER_NONE) {
+        Report("transfer: none");
+        return EXIT_OK;
+    }
+    if (ReapplyWanted(opt)) {
+        WatchdogNote("setting the values again");
+        int code = ReapplyValues(&s->link, opt);
+        if (code != EXIT_OK) {
+            ResetPending(s);
+            return code;
+        }
+    }
+    for (int page = 1;; ++page) {
+        TW_UINT16 pending = 0;
+        int code = TakePage(s, page, &pending);
+        if (pending == 0)
+            return code;
+        if (code != EXIT_OK) {
+            ResetPending(s);
+            return code;
+        }
+        if (page >= opt->pages) {
+            Report("pages: %d taken as asked; discarding the rest", page);
+            return ResetPending(s);
+        }
+        if (Remaining(s) <= 0) {
+            Report("error: --timeout reached after %d pages with more pending", page);
+            ResetPending(s);
+            return EXIT_NO_EVENT;
+        }
+    }
 }
 
 int CheckEvent(Session *s)
@@ -214,6 +322,10 @@ int RunSession(const Options *opt, unsigned long deadline)
     s = Session();
     s.opt = opt;
     s.deadline = deadline;
+    if (opt->out != nullptr && !ToWindowsPath(opt->out, s.out, sizeof s.out)) {
+        Report("error: --out: path too long");
+        return EXIT_USAGE;
+    }
     s.window = CreateAppWindow();
     if (s.window == nullptr) {
         Report("window: cannot create (error %lu)", GetLastError());

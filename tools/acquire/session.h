@@ -1,5 +1,5 @@
-// One TWAIN session: open the source, enable it, wait for its event, take
-// the transfers (later), disable and close it. Every step prints a line.
+// One TWAIN session: open the source, negotiate, enable it, wait for its
+// event, take the images, disable and close it. Every step prints a line.
 #pragma once
 #include "acquire/options.h"
 
@@ -13,6 +13,10 @@ enum ExitCode {
     EXIT_NO_EVENT = 4,    // neither MSG_XFERREADY nor MSG_CLOSEDSREQ within --timeout
     EXIT_WRONG_EVENT = 5, // the event was not the one --expect asked for
     EXIT_HUNG = 6,        // a call did not return (watchdog; equals WATCHDOG_EXIT)
+    EXIT_NEGOTIATION = 7, // a value the source does not offer, or a set it refused
+    EXIT_TRANSFER = 8,    // DAT_IMAGEINFO or a transfer failed or was cancelled, or the
+                          // source's image or strips were not what it had described
+    EXIT_OUTPUT = 9,      // the BMP file could not be written or read back
 };
 
 // deadline: GetTickCount() value after which the wait for the event gives up.
