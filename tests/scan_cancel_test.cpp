@@ -10,6 +10,9 @@
 #include "device/device_ops.h"
 #include "device/identify.h"
 #include "ds/library_attach.h"
+#include "ds/source_state.h"
+#include "ds/transfer_setup.h"
+#include "ds/triplets.h"
 #include "ds/work_buffers.h"
 #include "scan/acquisition.h"
 #include "scan/scan_window.h"
@@ -167,6 +170,90 @@ TEST_F(SmallDisk, ADiskThatFillsUpStopsTheScanWithOneMessage)
     EXPECT_EQ(boxes.boxes()[0].text, "ディスクアクセスエラー。");
     EXPECT_TRUE(LastCommandEndedTheScan());
     EXPECT_EQ(WorkBufferDepth(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// A cancel in the progress box during each transfer mechanism: the
+// application gets TWRC_CANCEL and nothing half-made.
+class CancelledTransfers : public StoppedScans {
+protected:
+    void SetUp() override
+    {
+        StoppedScans::SetUp();
+        SourceState = 6;
+        PlaceholderImage = false;
+        TW_IMAGEINFO info;
+        TripletCall call = {nullptr, DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info};
+        ASSERT_EQ(HandleImageInfo(call), TWRC_SUCCESS);
+    }
+    void TearDown() override
+    {
+        SourceState = 3;
+        StoppedScans::TearDown();
+    }
+    static TW_UINT16 Call(TripletHandler handler, void *data)
+    {
+        TripletCall call = {nullptr, DG_IMAGE, 0, MSG_GET, data};
+        return handler(call);
+    }
+    static TW_UINT16 PendingAfter()
+    {
+        TW_PENDINGXFERS pending = {7, 0};
+        TripletCall call = {nullptr, DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending};
+        HandlePendingXfers(call);
+        return pending.Count;
+    }
+};
+
+TEST_F(CancelledTransfers, NativeGivesNoHandle)
+{
+    ProgressCanceller cancel(false);
+    TW_UINT32 handle = 0xDEAD;
+    EXPECT_EQ(Call(HandleImageNativeXfer, &handle), TWRC_CANCEL);
+    EXPECT_EQ(handle, 0u);
+    EXPECT_EQ(LastTransferResult, TWRC_CANCEL);
+    EXPECT_EQ(PendingAfter(), 0);
+    EXPECT_EQ(GetFileAttributesA(TempScanFilePath), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST_F(CancelledTransfers, FileLeavesNoFile)
+{
+    char path[MAX_PATH];
+    GetTempPathA(sizeof path, path);
+    lstrcatA(path, "cancelled.bmp");
+    TW_SETUPFILEXFER setup;
+    memset(&setup, 0, sizeof setup);
+    lstrcpyA(setup.FileName, path);
+    setup.Format = TWFF_BMP;
+    TripletCall call = {nullptr, DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup};
+    ASSERT_EQ(HandleSetupFileXfer(call), TWRC_SUCCESS);
+    ProgressCanceller cancel(true);
+    EXPECT_EQ(Call(HandleImageFileXfer, nullptr), TWRC_CANCEL);
+    EXPECT_EQ(GetFileAttributesA(path), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA(TempScanFilePath), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(PendingAfter(), 0);
+}
+
+TEST_F(CancelledTransfers, MemoryEndsTheImage)
+{
+    ProgressCanceller cancel(false);
+    std::vector<uint8_t> buffer(4096);
+    TW_UINT16 rc = TWRC_SUCCESS;
+    TW_IMAGEMEMXFER xfer;
+    for (int strip = 0; strip < 10000 && rc == TWRC_SUCCESS; strip++) {
+        memset(&xfer, 0, sizeof xfer);
+        xfer.Memory = {TWMF_APPOWNS | TWMF_POINTER, uint32_t(buffer.size()), buffer.data()};
+        rc = Call(HandleImageMemXfer, &xfer);
+    }
+    EXPECT_EQ(rc, TWRC_CANCEL);
+    EXPECT_EQ(PendingAfter(), 0);
+    EXPECT_TRUE(LastCommandEndedTheScan());
+    EXPECT_FALSE(Job.prepared);
+    EXPECT_FALSE(Job.busy);
 }
 
 } // namespace
