@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <string.h>
 #include "adjust/tone_state.h"
+#include "device/aspi_transport.h"
 #include "device/device_ops.h"
 #include "device/identify.h"
 #include "ds/library_strings.h"
@@ -270,9 +271,15 @@ uint32_t ReadStrip(uint8_t *destination, uint32_t capacity)
         wanted = 1;
     Band band = {destination + s.L * capacity - wanted * s.w * (colour ? 3 : 1), 0, colour,
                  ScanSettings.Mode == MODE_BW};
+    // Nobody can cancel here, so a scanner that never has data again counts
+    // as a read error once a command's time-out has passed.
     int got;
+    uint32_t start = AspiTicks();
     while ((got = ReadBand(colour, wanted, s.w, band.p)) == 0)
-        ;
+        if (uint32_t(AspiTicks() - start) >= AspiTimeout) {
+            got = -1;
+            break;
+        }
     if (got < 0) {
         Dev_EndScan();
         ShowMessage(GetActiveWindow(), MSG_IMAGE_DATA_ERROR);

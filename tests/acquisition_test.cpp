@@ -11,6 +11,7 @@
 #include "device/device_ops.h"
 #include "adjust/tone_state.h"
 #include "device/aspi_library.h"
+#include "device/aspi_transport.h"
 #include "device/identify.h"
 #include "ds/library_attach.h"
 #include "ds/work_buffers.h"
@@ -278,6 +279,32 @@ TEST_F(Acquisition, GeometryIsWhatTheLoopsDeliverAtEveryResolutionModeAndSource)
                 if (HasFatalFailure())
                     return;
             }
+}
+
+} // namespace
+
+namespace {
+
+uint32_t FastTicks()
+{
+    static uint32_t now;
+    return now += 1000;
+}
+
+TEST_F(Acquisition, AStripFromAScannerThatNeverHasDataIsAReadError)
+{
+    Configure("empty_polls=100000000");
+    Settings(MODE_GREY, 300, 300, SOURCE_REFLECTIVE, 100, 10);
+    ASSERT_EQ(PrepareFinalScan(), 1);
+    ASSERT_EQ(Dev_StartScan(ScanBlock), 0);
+    TickSource real = AspiTicks;
+    AspiTicks = FastTicks;
+    Bytes strip(4 * ImageGeometry.BytesPerLine);
+    uint32_t lines = ReadStrip(strip.data(), 4);
+    AspiTicks = real;
+    EXPECT_EQ(lines, 0u);
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, "イメージデータエラー。");
 }
 
 } // namespace
