@@ -66,21 +66,7 @@ TW_UINT16 ViewItemType(const ContainerView &view)
 
 int ItemSize(TW_UINT16 itemType)
 {
-    switch (itemType) {
-    case TWTY_INT8:
-    case TWTY_UINT8:
-        return 1;
-    case TWTY_INT16:
-    case TWTY_UINT16:
-    case TWTY_BOOL:
-        return 2;
-    case TWTY_INT32:
-    case TWTY_UINT32:
-    case TWTY_FIX32:
-        return 4;
-    default:
-        return 0;
-    }
+    return TwainItemSize(itemType);
 }
 
 HGLOBAL NewOneValue(TW_UINT16 itemType, TW_UINT32 item)

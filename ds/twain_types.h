@@ -260,6 +260,26 @@ enum : TW_UINT16 {
     ICAP_YSCALING = 0x1125,
 };
 
+// Bytes of one item of a container; 0 for a type with no fixed size here.
+inline int TwainItemSize(TW_UINT16 itemType)
+{
+    switch (itemType) {
+    case TWTY_INT8:
+    case TWTY_UINT8:
+        return 1;
+    case TWTY_INT16:
+    case TWTY_UINT16:
+    case TWTY_BOOL:
+        return 2;
+    case TWTY_INT32:
+    case TWTY_UINT32:
+    case TWTY_FIX32:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
 enum : TW_UINT16 { TWPT_BW = 0, TWPT_GRAY = 1, TWPT_RGB = 2 };
 enum : TW_UINT16 { TWSX_NATIVE = 0, TWSX_FILE = 1, TWSX_MEMORY = 2 };
 enum : TW_UINT16 { TWUN_INCHES = 0, TWUN_CENTIMETERS = 1, TWUN_PIXELS = 5 };

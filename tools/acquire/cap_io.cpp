@@ -32,21 +32,7 @@ const char *ItemTypeName(TW_UINT16 type)
 // Bytes of one item; 0 for a type the tool does not read.
 size_t ItemSize(TW_UINT16 type)
 {
-    switch (type) {
-    case TWTY_INT8:
-    case TWTY_UINT8:
-        return 1;
-    case TWTY_INT16:
-    case TWTY_UINT16:
-    case TWTY_BOOL:
-        return 2;
-    case TWTY_INT32:
-    case TWTY_UINT32:
-    case TWTY_FIX32:
-        return 4;
-    default:
-        return 0;
-    }
+    return size_t(TwainItemSize(type));
 }
 
 TW_INT32 ItemValue(TW_UINT16 type, const TW_UINT8 *p)
