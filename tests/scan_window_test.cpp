@@ -304,3 +304,17 @@ TEST_F(ScanJob, PreparationFailuresShowTheirMessageOnceAndEndTheScan)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ScanJob, WithoutTheAspiLibraryTheDriverMessageIsShown)
+{
+    AspiUnload();
+    Identify(nullptr);
+    ASSERT_EQ(Identification.transportNumber, -1);
+    EXPECT_EQ(PrepareFinalScan(), 0);
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, "デバイスドライバのオープンに失敗しました。");
+}
+
+} // namespace
