@@ -1,5 +1,6 @@
 #include "ds/library_attach.h"
 #include <string.h>
+#include "adjust/tone_state.h"
 #include "ds/library_strings.h"
 #include "ds/source_state.h"
 
@@ -72,6 +73,8 @@ bool AttachLibrary(HINSTANCE instance)
         return false;
     LibraryInstance = instance;
     AppIdentity.Id = 0;
+    // No stored tone state has been read yet: every mode starts neutral.
+    ResetToneState();
     FillSourceIdentity();
     if (!LoadStringCache())
         return false;

@@ -80,6 +80,18 @@ TEST_F(SettingsStore, FirstUseTakesDefaultsAndWritesEveryKey)
     EXPECT_EQ(ReadWholeFile(MapFilePath()), IdentityBlock());
 }
 
+TEST_F(SettingsStore, ToneStateIsNeutralFromAttachOn)
+{
+    memset(&ToneState, 0, sizeof ToneState);
+    ASSERT_TRUE(AttachLibrary(GetModuleHandleA(nullptr)));
+    EXPECT_EQ(ToneStateBytes(), IdentityBlock());
+    // A short map file then replaces only its own bytes of a neutral state.
+    WritePrivateProfileStringA(ProductSection(), "Invert", "0", "QSXXXX.INI");
+    WriteWholeFile(MapFilePath(), std::string(100, '\x33'));
+    ReadSettings();
+    EXPECT_EQ(ToneStateBytes(), std::string(100, '\x33') + IdentityBlock().substr(100));
+}
+
 TEST_F(SettingsStore, ValuesAndToneStateRoundTrip)
 {
     ReadSettings();
