@@ -1,6 +1,7 @@
 // The source's spine as an application sees it through DS_Entry: identity,
 // the state table, failure boxes, status and bad input.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <string.h>
 #include <memory>
 #include "sim/sim_control.h"
@@ -285,6 +286,32 @@ TEST_F(WithScanner, EnableWithoutDialogSavesSettingsAndAnnouncesTheTransfer)
     GetPrivateProfileStringA(ProductSection(), "I/O ADDR", "", value, sizeof value, "QSXXXX.INI");
     EXPECT_STREQ(value, "25");
     EXPECT_EQ(ReadWholeFile(MapFilePath()).size(), 3114u);
+}
+
+} // namespace
+
+namespace {
+
+TEST(Exports, EveryEntryByNameAndOrdinal)
+{
+    const char *path = getenv("DS_UNDER_TEST");
+    ASSERT_NE(path, nullptr);
+    HMODULE source = LoadLibraryA(path);
+    ASSERT_NE(source, nullptr);
+    const struct {
+        int ordinal;
+        const char *name;
+    } exports[] = {{1, "DS_Entry"}, {3, "LineFunc"}, {4, "LineProc"}, {5, "Setting"}, {6, "AbortBox"},
+                   {7, "AbortCancel"}, {8, "About"}, {10, "Calib"}, {11, "Diagnostic"}, {15, "BrigCont"},
+                   {17, "Curve"}, {18, "Level"}, {19, "Balance"}, {20, "HueSat"}};
+    for (auto &e : exports) {
+        FARPROC byName = GetProcAddress(source, e.name);
+        EXPECT_NE(byName, nullptr) << e.name;
+        EXPECT_EQ(GetProcAddress(source, MAKEINTRESOURCEA(e.ordinal)), byName) << e.name;
+    }
+    for (int unused : {2, 9, 12, 13, 14, 16})
+        EXPECT_EQ(GetProcAddress(source, MAKEINTRESOURCEA(unused)), nullptr) << unused;
+    FreeLibrary(source);
 }
 
 } // namespace
