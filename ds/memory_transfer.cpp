@@ -19,8 +19,7 @@
 
 namespace {
 
-enum { MSG_SETUP_ERROR = 107, MSG_NO_MEMORY = 205, MSG_ESC_CANCELS = 130, CAPTION_SCAN = 75,
-       MODE_NAME_FIRST = 500 };
+enum { MSG_SETUP_ERROR = 107, MSG_NO_MEMORY = 205, MSG_ESC_CANCELS = 130 };
 
 uint32_t RowsDelivered;
 HGLOBAL SourceBuffer;          // lent to the application, TWMF_DSOWNS
@@ -114,10 +113,8 @@ bool StartImage()
         ShowMessage(GetActiveWindow(), MSG_SETUP_ERROR);
         return false;
     }
-    char caption[80], mode[32] = "";
-    int used = LoadLibraryString(CAPTION_SCAN, caption, sizeof caption);
-    LoadLibraryString(MODE_NAME_FIRST + ScanSettings.Mode, mode, sizeof mode);
-    lstrcpynA(caption + used, mode, sizeof caption - used);
+    char caption[80];
+    ScanCaption(SCAN_FINAL, caption, sizeof caption);
     ProgressOpen(MainDialog, MSG_ESC_CANCELS, true, caption);
     YAccumulator = 0;
     if (ProgressAdvance(100, 0)) {

@@ -17,6 +17,10 @@ extern bool TempScanFileOpen;
 // not even one line does.
 uint32_t BandLines(uint32_t bytesPerLine, uint16_t yEffective, uint16_t yLimit);
 
+// The progress box's caption of a scan: "読み取り " and the like, then the
+// mode's name.
+void ScanCaption(int scanKind, char *caption, int size);
+
 // One scan band by band into an open file (colour loop for mode 0, the
 // grey and black and white loop otherwise).
 int RunScanLoop(int scanKind, HANDLE output);

@@ -20,12 +20,6 @@ int Fail(int messageId)
     return 0;
 }
 
-bool ScannerStillThere()
-{
-    const char *identifier = Identification.findIdentifier;
-    return Dev_Find(uint8_t(lstrlenA(identifier)), identifier) == 0;
-}
-
 bool SendWindow()
 {
     bool zoom = Job.zoom;
@@ -35,20 +29,11 @@ bool SendWindow()
     return Dev_SetWindow(ScanBlock) == 0;
 }
 
-// The scanner delivers device lines of the device line length; software
-// stretching beyond the optical resolution and the Y limit yields the rest.
-// Computed in 32 bits: at high interpolated resolutions the products exceed
-// 16 bits, and a wrapped count would describe an image that is not scanned.
-void TakeGeometry(uint32_t deviceLines, uint32_t deviceLineLength)
+// Bits, kind and bytes of the delivered image by mode.
+void TakeImageKind()
 {
     const ScanSettingsRecord &s = ScanSettings;
-    uint32_t optical = Identification.opticalResolution ? Identification.opticalResolution
-                                                         : ThisModel.opticalResolution;
     ImageGeometryRecord &g = ImageGeometry;
-    g.DeviceLines = deviceLines;
-    g.DeviceLineLength = deviceLineLength;
-    g.BytesPerLine = s.XEffective > optical ? s.XEffective * deviceLineLength / optical : deviceLineLength;
-    g.ImageLength = s.YEffective > YLimit ? s.YEffective * deviceLines / YLimit : deviceLines;
     g.ImageWidth = g.BytesPerLine;
     g.XResolution = g.YResolution = s.Resolution;
     switch (s.Mode) {
@@ -71,6 +56,26 @@ void TakeGeometry(uint32_t deviceLines, uint32_t deviceLineLength)
 
 } // namespace
 
+bool ScannerStillThere()
+{
+    const char *identifier = Identification.findIdentifier;
+    return Dev_Find(uint8_t(lstrlenA(identifier)), identifier) == 0;
+}
+
+// Computed in 32 bits: at high interpolated resolutions the products exceed
+// 16 bits, and a wrapped count would describe an image that is not scanned.
+void TakeStretchedGeometry()
+{
+    const ScanSettingsRecord &s = ScanSettings;
+    uint32_t optical = Identification.opticalResolution ? Identification.opticalResolution
+                                                         : ThisModel.opticalResolution;
+    ImageGeometryRecord &g = ImageGeometry;
+    g.DeviceLines = ScanBlock[0] | ScanBlock[1] << 8;
+    g.DeviceLineLength = ScanBlock[2] | ScanBlock[3] << 8;
+    g.BytesPerLine = s.XEffective > optical ? s.XEffective * g.DeviceLineLength / optical : g.DeviceLineLength;
+    g.ImageLength = s.YEffective > YLimit ? s.YEffective * g.DeviceLines / YLimit : g.DeviceLines;
+}
+
 int PrepareFinalScan()
 {
     Job.prepared = false;
@@ -79,11 +84,10 @@ int PrepareFinalScan()
         return Fail(MSG_SCANNER_NOT_FOUND + Identification.transportNumber);
     if (!SendWindow())
         return Fail(MSG_SETUP_ERROR);
-    uint32_t lines = ScanBlock[0] | ScanBlock[1] << 8;
-    uint32_t length = ScanBlock[2] | ScanBlock[3] << 8;
-    if (lines == 0 || length == 0)
+    TakeStretchedGeometry();
+    if (ImageGeometry.DeviceLines == 0 || ImageGeometry.DeviceLineLength == 0)
         return Fail(MSG_NOTHING_TO_SCAN);
-    TakeGeometry(lines, length);
+    TakeImageKind();
     Job.prepared = true;
     Job.busy = true;
     return 1;

@@ -137,12 +137,6 @@ void PutLittle16(uint8_t *at, uint32_t value)
     at[1] = uint8_t(value >> 8);
 }
 
-bool ScannerStillThere()
-{
-    const char *identifier = Identification.findIdentifier;
-    return Dev_Find(uint8_t(lstrlenA(identifier)), identifier) == 0;
-}
-
 // The header of the preview file; lines and pixels after the stretching a
 // zoom does, prescans are never stretched.
 void PreviewHeader(const PreviewRequest &request, uint8_t header[PREVIEW_HEADER_SIZE])
@@ -157,20 +151,6 @@ void PreviewHeader(const PreviewRequest &request, uint8_t header[PREVIEW_HEADER_
     PutLittle16(header + 2, pixels);
     header[4] = 0;
     PutLittle16(header + 5, DisplayLength(v, request.paneHeight));
-}
-
-// Geometry of the preview scan from the scanner's answer, as the final scan
-// computes it, so the loop stretches exactly as far.
-void TakePreviewGeometry()
-{
-    ImageGeometryRecord &g = ImageGeometry;
-    uint32_t optical = Identification.opticalResolution;
-    g.DeviceLines = ScanBlock[0] | ScanBlock[1] << 8;
-    g.DeviceLineLength = ScanBlock[2] | ScanBlock[3] << 8;
-    g.BytesPerLine = ScanSettings.XEffective > optical ? ScanSettings.XEffective * g.DeviceLineLength / optical
-                                                        : g.DeviceLineLength;
-    g.ImageLength = ScanSettings.YEffective > YLimit ? ScanSettings.YEffective * g.DeviceLines / YLimit
-                                                      : g.DeviceLines;
 }
 
 // Steps 3 to 8 of a preview scan: 1 when the working file holds the image.
@@ -192,7 +172,7 @@ int ScanPreviewFile(HWND owner, const PreviewRequest &request, const char *worki
         return 0;
     }
     Job.busy = true;
-    TakePreviewGeometry();
+    TakeStretchedGeometry();
     if (ImageGeometry.DeviceLines == 0 || ImageGeometry.DeviceLineLength == 0) {
         Dev_EndScan();
         SetCursor(ArrowCursor);

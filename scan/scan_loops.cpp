@@ -160,14 +160,6 @@ int ReadBand(bool colour, uint32_t lines, uint32_t w, uint8_t *at)
     return colour ? Dev_ReadColor(uint16_t(bytes), at) : Dev_Read(uint16_t(bytes), at);
 }
 
-void CaptionFor(int scanKind, char *caption, int size)
-{
-    char mode[32] = "";
-    int used = LoadLibraryString(CAPTION_SCAN + scanKind, caption, size);
-    LoadLibraryString(MODE_NAME_FIRST + ScanSettings.Mode, mode, sizeof mode);
-    lstrcpynA(caption + used, mode, size - used);
-}
-
 bool WriteAll(HANDLE output, const uint8_t *data, uint32_t bytes)
 {
     DWORD written = 0;
@@ -192,6 +184,14 @@ int EndLoop(bool stopped, bool boxOpen)
 
 } // namespace
 
+void ScanCaption(int scanKind, char *caption, int size)
+{
+    char mode[32] = "";
+    int used = LoadLibraryString(CAPTION_SCAN + scanKind, caption, size);
+    LoadLibraryString(MODE_NAME_FIRST + ScanSettings.Mode, mode, sizeof mode);
+    lstrcpynA(caption + used, mode, size - used);
+}
+
 uint32_t BandLines(uint32_t bytesPerLine, uint16_t yEffective, uint16_t yLimit)
 {
     if (bytesPerLine == 0)
@@ -215,7 +215,7 @@ int RunScanLoop(int scanKind, HANDLE output)
         return LOOP_NOT_STARTED;
     }
     char caption[80];
-    CaptionFor(scanKind, caption, sizeof caption);
+    ScanCaption(scanKind, caption, sizeof caption);
     ProgressOpen(MainDialog, MSG_ESC_CANCELS, true, caption);
     if (ProgressAdvance(100, 0))
         return EndLoop(true, true);

@@ -52,6 +52,14 @@ uint8_t FeederCurve(uint8_t t);
 // command time-out).
 void BuildScanBlock();
 
+// Whether the scanner still answers as the identified model.
+bool ScannerStillThere();
+
+// Device lines and line length from the scan status block at the start of
+// ScanBlock, and the stretched line count and per-plane line length that
+// software stretching beyond the optical resolution and the Y limit gives.
+void TakeStretchedGeometry();
+
 // Prepares the final scan: finds the scanner, sends the window and takes the
 // geometry. 1 on success; 0 after the failure has been shown.
 int PrepareFinalScan();
