@@ -6,7 +6,6 @@
 #include "device/identify.h"
 #include "ds/bitmap_header.h"
 #include "ds/failure.h"
-#include "ds/library_strings.h"
 #include "ds/source_state.h"
 #include "ds/transfer_setup.h"
 #include "ds/triplets.h"
